@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds the release: dist/quelbrin.exe and dist/dornavet.exe.
+set -eu
+cd "$(dirname "$0")"
+sh tools/install-deps.sh
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+rm -rf dist
+mkdir -p dist
+for program in quelbrin dornavet; do
+    if [ -f "build/windows/bin/$program.exe" ]; then
+        cp "build/windows/bin/$program.exe" dist/
+    fi
+done
+ls -l dist
