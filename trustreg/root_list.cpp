@@ -63,3 +63,62 @@ TrustEntries GatherTrustEntries(std::string_view rootList)
     }
     return entries;
 }
+
+void RootListProbe::EndLine()
+{
+    if (lineLength == 0) {
+        if (pendingFingerprint && pendingClass == 1)
+            found = true;
+        pendingFingerprint = false;
+        pendingClass = 0;
+    } else {
+        if (emailLine && trustedLine)
+            pendingClass = 1;
+        else if (emailLine && notTrustedLine)
+            pendingClass = 2;
+        if (fingerprintLine)
+            pendingFingerprint = fingerprintHasText;
+    }
+    lineLength = 0;
+    lineStart.clear();
+    window.clear();
+    fingerprintLine = fingerprintHasText = emailLine = trustedLine = notTrustedLine = false;
+}
+
+void RootListProbe::Feed(const char* data, size_t size)
+{
+    constexpr size_t kWindowSize = 17; // the longest marker, "TRUSTED_DELEGATOR"
+    auto windowEndsWith = [this](std::string_view marker) {
+        return window.size() >= marker.size() &&
+               std::string_view(window).substr(window.size() - marker.size()) == marker;
+    };
+    for (size_t i = 0; i < size && !ended && !found; ++i) {
+        char c = data[i];
+        if (c == '\0') {
+            ended = true;
+            break;
+        }
+        if (c == '\n' && afterCarriageReturn) {
+            afterCarriageReturn = false;
+            continue;
+        }
+        afterCarriageReturn = c == '\r';
+        if (c == '\r' || c == '\n') {
+            EndLine();
+            continue;
+        }
+        ++lineLength;
+        if (lineStart.size() < kFingerprintPrefix.size()) {
+            lineStart += ToLowerAscii(std::string_view(&c, 1));
+            fingerprintLine = lineStart == kFingerprintPrefix;
+        } else if (fingerprintLine && static_cast<unsigned char>(c) > 0x20) {
+            fingerprintHasText = true;
+        }
+        if (window.size() == kWindowSize)
+            window.erase(0, 1);
+        window += ToUpperAscii(std::string_view(&c, 1));
+        emailLine = emailLine || windowEndsWith("EMAIL_PROTECTION");
+        trustedLine = trustedLine || windowEndsWith("TRUSTED_DELEGATOR");
+        notTrustedLine = notTrustedLine || windowEndsWith("NOT_TRUSTED");
+    }
+}

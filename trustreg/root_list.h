@@ -16,3 +16,27 @@ struct TrustEntries {
 // trusted gives one entry, unless its fingerprint already occurs in the text
 // gathered for that class. An empty `trusted` means the list is not usable.
 TrustEntries GatherTrustEntries(std::string_view rootList);
+
+// Watches a root list arrive piece by piece and tells, with memory that does not grow
+// with the list, whether GatherTrustEntries would find at least one trusted entry in
+// the bytes fed so far. A download is kept only when it would.
+struct RootListProbe {
+    bool found = false;
+    bool ended = false;          // a NUL byte ended the text
+    bool afterCarriageReturn = false;
+    size_t lineLength = 0;
+    std::string lineStart;       // the first bytes of the line, lower case
+    std::string window;          // the last bytes of the line, upper case
+    bool fingerprintLine = false;
+    bool fingerprintHasText = false;
+    bool emailLine = false;
+    bool trustedLine = false;
+    bool notTrustedLine = false;
+    bool pendingFingerprint = false;
+    int pendingClass = 0;        // 0 none, 1 trusted, 2 distrusted
+
+    void Feed(const char* data, size_t size);
+
+private:
+    void EndLine();
+};
