@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # Runs the end-to-end cases of quelbrin and dornavet under Wine and reports each as ok or FAIL.
-"""Usage: run_e2e.py [--keep] [--list] [case ...]   (no case names: every case)
+"""Usage: run_e2e.py [--keep] [--list] [--bin DIR] [case ...]   (no case names: every case)
 
 Each case is a folder under cases/ (see README.md). All cases of a run share one Xvfb
 display and one fresh Wine prefix with a Japanese locale (ANSI code page 932)."""
@@ -33,17 +33,17 @@ def find_cases(names):
     return [case_setup.Case(known[n]) for n in names]
 
 
-def choose_programs():
+def choose_programs(bin_dir):
     """The 32-bit build where this machine runs 32-bit code, else the 64-bit build."""
     if wine_env.can_run_32bit():
-        bin_dir = wine_env.ROOT / "build" / "windows" / "bin"
+        bin_dir = bin_dir or wine_env.ROOT / "build" / "windows" / "bin"
         print(f"Wine 32-bit prefix, programs from {bin_dir}")
         return False, bin_dir
     emulator = wine_env.i386_emulator()
     reason = f"32-bit programs run only under {emulator}" if emulator else "wine32 cannot start"
     print(f"This kernel does not run 32-bit code itself ({reason}).\n"
           "Running the 64-bit build of the same sources in a 64-bit prefix instead.")
-    return True, wine_env.build_64bit_programs()
+    return True, bin_dir or wine_env.build_64bit_programs()
 
 
 def install_bench_programs(session, bin_dir):
@@ -85,12 +85,14 @@ def main():
     parser.add_argument("cases", nargs="*")
     parser.add_argument("--keep", action="store_true", help="keep the Wine prefix for a look")
     parser.add_argument("--list", action="store_true", help="list the cases and stop")
+    parser.add_argument("--bin", type=Path, help="take the programs from this folder instead "
+                        "of the build (they must suit the prefix: 64-bit where 32-bit cannot run)")
     options = parser.parse_args()
     cases = find_cases(options.cases)
     if options.list:
         print("\n".join(f"{c.name}: {c.spec.get('about', '')}" for c in cases))
         return 0
-    use_64bit, bin_dir = choose_programs()
+    use_64bit, bin_dir = choose_programs(options.bin)
     session = wine_env.WineSession(use_64bit)
     failed = []
     try:
