@@ -10,7 +10,7 @@ from types import SimpleNamespace
 
 import texts
 
-HEX_FIELDS = ("caption", "text", "path")
+HEX_FIELDS = ("caption", "text", "path", "selected")
 STAMP = rb"(\d{4}/\d{2}/\d{2}(?: \d{1,2}:\d{2}:\d{2})?)"
 
 

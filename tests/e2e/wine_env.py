@@ -13,6 +13,9 @@ ROOT = Path(__file__).resolve().parents[2]
 WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
 DISPLAYS = range(90, 141)
+# Large enough that a box with a long path in its text still lies wholly on the screen,
+# where the driver reads its icon.
+SCREEN = "3200x2000x24"
 
 REG_SETTINGS = """REGEDIT4
 
@@ -88,7 +91,7 @@ class WineSession:
 
     def start(self):
         display = free_display()
-        self.xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1024x768x24",
+        self.xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", SCREEN,
                                       "-nolisten", "tcp"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._wait_for_display(display)

@@ -4,12 +4,17 @@
 
 #include "icon_match.h"
 
+#include <commctrl.h>
+
 namespace {
 
 const int kMessageTextId = 0xFFFF;      // the static control MessageBox puts its text in
+const int kFolderTreeId = 0x3741;         // the browse dialog's folder tree
 const int kFolderInstructionId = 0x3742;  // the browse dialog's instruction text
 const UINT kSetSelectionA = WM_USER + 102;  // BFFM_SETSELECTIONA
 const DWORD kPollMs = 50;
+const int kSelectAttempts = 10;
+const DWORD kSelectRetryMs = 500;
 
 struct ButtonName {
     int id;
@@ -70,6 +75,29 @@ std::vector<std::string> ListButtons(HWND dialog) {
     return words;
 }
 
+// The last folder name of a path ("C:" for a drive root). A 0x5C byte that is the second
+// byte of a CP932 character is no separator.
+std::string LastComponent(const std::string& path) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            parts.back() += path.substr(i++, 2);
+        } else if (path[i] == '\\') {
+            parts.emplace_back();
+        } else {
+            parts.back() += path[i];
+        }
+    }
+    while (parts.size() > 1 && parts.back().empty()) parts.pop_back();
+    return parts.back();
+}
+
+// Whether a tree item's text names the folder: the same name, or a drive label holding "C:".
+bool NamesItem(const std::string& itemText, const std::string& name) {
+    if (lstrcmpiA(itemText.c_str(), name.c_str()) == 0) return true;
+    return name.size() == 2 && name[1] == ':' && itemText.find(name) != std::string::npos;
+}
+
 std::string SettledIcon(HWND dialog, DWORD settleMs) {
     bool painted = false;
     std::string icon = MatchIcon(dialog, painted);
@@ -128,25 +156,64 @@ bool Press(HWND dialog, const std::string& answer, std::string& error) {
     return false;
 }
 
-bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, bool& okEnabled,
+std::string SelectedItemText(HWND dialog, HANDLE process) {
+    HWND tree = GetDlgItem(dialog, kFolderTreeId);
+    HTREEITEM item = tree ? reinterpret_cast<HTREEITEM>(
+                                SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+                          : nullptr;
+    if (!item) return "";
+    // The tree reads and writes the record in its own process, so it lives there.
+    struct Record {
+        TVITEMA item;
+        char text[MAX_PATH];
+    };
+    Record* remote = static_cast<Record*>(
+        VirtualAllocEx(process, nullptr, sizeof(Record), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) return "";
+    Record local = {};
+    local.item.mask = TVIF_TEXT;
+    local.item.hItem = item;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = MAX_PATH;
+    std::string text;
+    if (WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &local, sizeof local, nullptr)) {
+        local.text[MAX_PATH - 1] = '\0';
+        text = local.text;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return text;
+}
+
+bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, FolderSelection& result,
                   std::string& error) {
     SIZE_T size = path.size() + 1;
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote) {
-        error = "VirtualAllocEx failed";
+    if (!remote || !WriteProcessMemory(process, remote, path.c_str(), size, nullptr)) {
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        error = "cannot write the path into the program's memory";
         return false;
     }
-    bool written = WriteProcessMemory(process, remote, path.c_str(), size, nullptr) != FALSE;
-    if (written)
+    // BFFM_SETSELECTIONA's result does not come back through a dialog procedure, so the
+    // selected item tells whether it worked. Wine's dialog matches the path against its tree
+    // item by item, file times included, and gives up when a folder on the way changed since
+    // the tree listed it; a later try works.
+    const std::string wanted = LastComponent(path);
+    for (int attempt = 0; attempt < kSelectAttempts; ++attempt) {
+        if (attempt) Sleep(kSelectRetryMs);
         SendMessageA(dialog, kSetSelectionA, TRUE, reinterpret_cast<LPARAM>(remote));
+        result.selectedItem = SelectedItemText(dialog, process);
+        if (NamesItem(result.selectedItem, wanted)) break;
+    }
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    if (!written) {
-        error = "WriteProcessMemory failed";
+    Sleep(200);  // let the selection notifications settle before OK is read
+    HWND ok = GetDlgItem(dialog, IDOK);
+    result.okEnabled = ok && IsWindowEnabled(ok);
+    if (!NamesItem(result.selectedItem, wanted)) {
+        error = "the folder dialog did not select the path";
         return false;
     }
-    Sleep(200);  // the selection notification reaches the program's callback by message
-    HWND ok = GetDlgItem(dialog, IDOK);
-    okEnabled = ok && IsWindowEnabled(ok);
     return true;
 }
 

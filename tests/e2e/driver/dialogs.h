@@ -22,9 +22,14 @@ DialogReading ReadDialog(HWND dialog, DWORD settleMs);
 // Clicks the button an answer word names (ok, cancel, yes, ...) or closes the window (close).
 bool Press(HWND dialog, const std::string& answer, std::string& error);
 
+struct FolderSelection {
+    std::string selectedItem;  // text of the tree item selected afterwards
+    bool okEnabled = false;    // OK's state afterwards
+};
+
 // Puts path into the target's memory and selects it in the folder dialog with
-// BFFM_SETSELECTIONA; okEnabled tells whether OK is enabled afterwards.
-bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, bool& okEnabled,
+// BFFM_SETSELECTIONA; fails when the tree does not end up on that folder.
+bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, FolderSelection& result,
                   std::string& error);
 
 // Waits until the window is destroyed or hidden.

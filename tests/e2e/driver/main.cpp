@@ -146,12 +146,13 @@ bool Instance::AnswerFolderDialog(HWND dialog) {
             break;
         }
         std::string path = answer.substr(7), error;
-        bool okEnabled = false;
-        if (!SelectFolder(dialog, process_.Get(), path, okEnabled, error)) return Fail(error);
-        event.Flag("ok_enabled", okEnabled).Word("answer", choose ? "choose" : "select")
-            .Hex("path", path).Emit();
+        FolderSelection selection;
+        bool selected = SelectFolder(dialog, process_.Get(), path, selection, error);
+        event.Flag("ok_enabled", selection.okEnabled).Word("answer", choose ? "choose" : "select")
+            .Hex("path", path).Hex("selected", selection.selectedItem).Emit();
+        if (!selected) return Fail(error);
         if (!choose) continue;
-        if (!okEnabled) return Fail("OK is disabled for the chosen folder");
+        if (!selection.okEnabled) return Fail("OK is disabled for the chosen folder");
         if (!Press(dialog, "ok", error)) return Fail(error);
         break;
     }
