@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 
+#include "common/startup.h"
 #include "pathreg/run.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     return RunPathRegistrar(ReadRunMode(__argc, __argv));
 }

@@ -2,6 +2,7 @@
 #include "stages.h"
 
 #include "../common/bytes.h"
+#include "../common/startup.h"
 #include "../common/texts.h"
 #include "../common/win32.h"
 #include "texts.h"
@@ -82,6 +83,7 @@ int Run(int argc, char** argv)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     InstanceMutex mutex;
     switch (mutex.Acquire(kMutexName)) {
     case MutexResult::CreateFailed:
