@@ -66,14 +66,40 @@ std::string FolderOfLength(size_t length, char fill)
     return kRoot + "\\" + std::string(length - kRoot.size() - 1, fill);
 }
 
-bool MakeFolder(const std::string& path)
+// The folders and files the rows use: the path, and whether it is a folder.
+struct Fixture {
+    std::string path;
+    bool folder;
+};
+
+std::vector<Fixture> Fixtures()
 {
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    // Candidates "%s\gpgsm.exe" of 259 and 260 bytes: the first fits a path field.
+    const std::string fits = FolderOfLength(249, 'f');
+    const std::string tooLong = FolderOfLength(250, 'l');
+    return {
+        {kRoot, true},
+        {kHolder, true},
+        {kHolder + "\\gpgsm.exe", false},
+        {kEmpty, true},
+        {kSubfolder, true},
+        {kSubfolder + "\\gpgsm.exe", true},
+        {kTable, true},
+        {kTable + "\\gpgsm.exe", false},
+        {"C:\\" + kRootFile, false},
+        {fits, true},
+        {fits + "\\gpgsm.exe", false},
+        {tooLong, true},
+        {tooLong + "\\gpgsm.exe", false},
+    };
 }
 
-bool MakeFile(const std::string& path)
+bool MakeFixture(const Fixture& fixture)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fixture.folder)
+        return CreateDirectoryA(fixture.path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE file = CreateFileA(fixture.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);
@@ -82,18 +108,13 @@ bool MakeFile(const std::string& path)
 
 bool MakeFixtures()
 {
-    // Candidates "%s\gpgsm.exe" of 259 and 260 bytes: the first fits a path field.
-    const std::string fits = FolderOfLength(249, 'f');
-    const std::string tooLong = FolderOfLength(250, 'l');
-    bool made = MakeFolder(kRoot) && MakeFolder(kHolder) && MakeFile(kHolder + "\\gpgsm.exe") &&
-                MakeFolder(kEmpty) && MakeFolder(kSubfolder) && MakeFolder(kSubfolder + "\\gpgsm.exe") &&
-                MakeFolder(kTable) && MakeFile(kTable + "\\gpgsm.exe") && MakeFile("C:\\" + kRootFile) &&
-                MakeFolder(fits) && MakeFile(fits + "\\gpgsm.exe") && MakeFolder(tooLong) &&
-                MakeFile(tooLong + "\\gpgsm.exe");
-    if (!made)
-        std::printf("FAIL fixtures: cannot create the test folders under %s (error %lu)\n", kRoot.c_str(),
-                    GetLastError());
-    return made;
+    for (const Fixture& fixture : Fixtures()) {
+        if (!MakeFixture(fixture)) {
+            std::printf("FAIL cannot make %s (error %lu)\n", Printable(fixture.path).c_str(), GetLastError());
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string WindowText(HWND window)
@@ -189,13 +210,24 @@ bool WithDriver(DriverJob& job, Show show)
     return result;
 }
 
-// The caption the shell gives its folder dialog when nobody sets one.
+int CALLBACK SelectOnOpen(HWND dialog, UINT message, LPARAM, LPARAM path)
+{
+    if (message == BFFM_INITIALIZED)
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, path);
+    return 0;
+}
+
+// The caption the shell gives its folder dialog when nobody sets one. The dialog also opens
+// on the test folders once: in a process's first walk down to a folder that was made shortly
+// before, Wine's dialog may fail to expand its parent and the selection by path is lost.
 std::string DefaultCaption()
 {
     DriverJob job;
     WithDriver(job, [] {
         BROWSEINFOA info = {};
         info.ulFlags = BIF_RETURNONLYFSDIRS;
+        info.lpfn = SelectOnOpen;
+        info.lParam = reinterpret_cast<LPARAM>(kHolder.c_str());
         LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
         CoTaskMemFree(chosen);
         return chosen != nullptr;
