@@ -58,7 +58,7 @@ def expected_box(program, entry, layout):
     if entry.get("folder"):
         return {"event": "folder", "caption": entry.get("caption", texts.TITLES[program]),
                 "text": entry.get("instruction", texts.CHOOSE_GPGSM_FOLDER),
-                **({"ok_enabled": entry["ok_enabled"]} if "ok_enabled" in entry else {})}
+                **{key: entry[key] for key in ("ok_enabled", "enableok") if key in entry}}
     name, *arguments = entry["text"] if isinstance(entry["text"], list) else [entry["text"]]
     box = texts.PROGRAM_BOXES[program][name]
     text = box.text % tuple(expand_argument(layout, a) for a in arguments) if arguments else box.text
@@ -79,8 +79,10 @@ def compare_box(label, want, got):
             problems.append(f"{label} icon: expected {want['icon']}, got {got['icon']}")
         if sorted(got["buttons"]) != sorted(want["buttons"]):
             problems.append(f"{label} buttons: expected {want['buttons']}, got {got['buttons']}")
-    elif "ok_enabled" in want and got.get("ok_enabled") != want["ok_enabled"]:
-        problems.append(f"{label} OK enabled: expected {want['ok_enabled']}, got {got.get('ok_enabled')}")
+    else:
+        for key, what in (("ok_enabled", "OK enabled"), ("enableok", "BFFM_ENABLEOK sent")):
+            if key in want and got.get(key) != want[key]:
+                problems.append(f"{label} {what}: expected {want[key]}, got {got.get(key)}")
     return problems
 
 

@@ -90,10 +90,22 @@ def prepare_work_folder(case, layout, bin_dir):
     program_path = layout.unix_path(program_at)
     program_path.parent.mkdir(parents=True, exist_ok=True)
     shutil.copyfile(bin_dir / (case.program + ".exe"), program_path)
+    age_folders(layout.unix)
     for relative, value in case.spec.get("mtime", {}).items():
         stamp = parse_mtime(value)
         os.utime(layout.unix_path(relative), (stamp, stamp), follow_symlinks=False)
     return program_at
+
+
+def age_folders(work):
+    """Dates the work folder and the folders in it: last written a minute ago, last read an
+    hour ahead. Wine's folder dialog compares a path with its tree item by item, access
+    times included; under relatime, reading a folder whose access time is not later than
+    its last write or inode change (utime itself is one) sets its access time anew, and the
+    dialog would lose the way through a folder it had just listed."""
+    now = time.time()
+    for folder in [work.parent, work] + [p for p in work.rglob("*") if p.is_dir() and not p.is_symlink()]:
+        os.utime(folder, (now + 3600, now - 60))
 
 
 def snapshot(layout, relatives):

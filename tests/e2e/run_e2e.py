@@ -49,7 +49,7 @@ def choose_programs(bin_dir):
 def install_bench_programs(session, bin_dir):
     bench = session.drive_c / "bench"
     bench.mkdir(exist_ok=True)
-    for name in ("boxdriver.exe", "argslog.exe"):
+    for name in ("boxdriver.exe", "enableok_hook.dll", "argslog.exe"):
         shutil.copyfile(bin_dir / name, bench / name)
 
 
@@ -61,6 +61,8 @@ def drive(session, case, layout, script_name):
     except subprocess.TimeoutExpired:
         session.restart_wineserver()
         return None
+    # Kept beside the script, for a look with --keep.
+    (session.drive_c / "bench" / (case.name + ".events")).write_bytes(result.stdout)
     return case_checks.decode_events(result.stdout)
 
 

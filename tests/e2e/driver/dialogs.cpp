@@ -13,8 +13,8 @@ const int kFolderTreeId = 0x3741;         // the browse dialog's folder tree
 const int kFolderInstructionId = 0x3742;  // the browse dialog's instruction text
 const UINT kSetSelectionA = WM_USER + 102;  // BFFM_SETSELECTIONA
 const DWORD kPollMs = 50;
-const int kSelectAttempts = 10;
-const DWORD kSelectRetryMs = 500;
+const int kSelectAttempts = 4;
+const DWORD kSelectRetryMs = 250;
 
 struct ButtonName {
     int id;
@@ -186,8 +186,8 @@ std::string SelectedItemText(HWND dialog, HANDLE process) {
     return text;
 }
 
-bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, FolderSelection& result,
-                  std::string& error) {
+bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, EnableOkWatch* watch,
+                  FolderSelection& result, std::string& error) {
     SIZE_T size = path.size() + 1;
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!remote || !WriteProcessMemory(process, remote, path.c_str(), size, nullptr)) {
@@ -196,18 +196,20 @@ bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, FolderSe
         return false;
     }
     // BFFM_SETSELECTIONA's result does not come back through a dialog procedure, so the
-    // selected item tells whether it worked. Wine's dialog matches the path against its tree
-    // item by item, file times included, and gives up when a folder on the way changed since
-    // the tree listed it; a later try works.
+    // selected item tells whether it worked. Wine's dialog compares the path with its tree
+    // item by item, folder access times included: a folder whose access time changed since
+    // the tree listed it is not found again (the runner dates folders so that it does not).
     const std::string wanted = LastComponent(path);
     for (int attempt = 0; attempt < kSelectAttempts; ++attempt) {
         if (attempt) Sleep(kSelectRetryMs);
+        if (watch) watch->TakeNew();
         SendMessageA(dialog, kSetSelectionA, TRUE, reinterpret_cast<LPARAM>(remote));
         result.selectedItem = SelectedItemText(dialog, process);
         if (NamesItem(result.selectedItem, wanted)) break;
     }
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     Sleep(200);  // let the selection notifications settle before OK is read
+    if (watch) result.enableOk = watch->TakeNew();
     HWND ok = GetDlgItem(dialog, IDOK);
     result.okEnabled = ok && IsWindowEnabled(ok);
     if (!NamesItem(result.selectedItem, wanted)) {

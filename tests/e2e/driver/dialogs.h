@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "enableok_watch.h"
+
 struct DialogReading {
     bool folder = false;               // the shell's folder dialog rather than a message box
     std::string caption;
@@ -23,14 +25,15 @@ DialogReading ReadDialog(HWND dialog, DWORD settleMs);
 bool Press(HWND dialog, const std::string& answer, std::string& error);
 
 struct FolderSelection {
-    std::string selectedItem;  // text of the tree item selected afterwards
-    bool okEnabled = false;    // OK's state afterwards
+    std::string selectedItem;    // text of the tree item selected afterwards
+    bool okEnabled = false;      // OK's state afterwards
+    std::vector<int> enableOk;   // BFFM_ENABLEOK values sent during the selection that took
 };
 
 // Puts path into the target's memory and selects it in the folder dialog with
-// BFFM_SETSELECTIONA; fails when the tree does not end up on that folder.
-bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, FolderSelection& result,
-                  std::string& error);
+// BFFM_SETSELECTIONA; fails when the tree does not end up on that folder. watch may be null.
+bool SelectFolder(HWND dialog, HANDLE process, const std::string& path, EnableOkWatch* watch,
+                  FolderSelection& result, std::string& error);
 
 // Waits until the window is destroyed or hidden.
 bool WaitGone(HWND window, DWORD timeoutMs);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "enableok_watch.h"
 #include "handles.h"
 #include "report.h"
 #include "script.h"
@@ -127,6 +128,9 @@ bool Instance::AnswerMessageBox(HWND box) {
 }
 
 bool Instance::AnswerFolderDialog(HWND dialog) {
+    // Wine's dialog sends itself BFFM_ENABLEOK after the program's callback has, so OK's
+    // state alone does not tell what the program decided; the watch sees every message.
+    EnableOkWatch watch(dialog);
     for (;;) {
         std::string answer;
         bool found = false;
@@ -147,9 +151,13 @@ bool Instance::AnswerFolderDialog(HWND dialog) {
         }
         std::string path = answer.substr(7), error;
         FolderSelection selection;
-        bool selected = SelectFolder(dialog, process_.Get(), path, selection, error);
+        bool selected = SelectFolder(dialog, process_.Get(), path,
+                                     watch.Valid() ? &watch : nullptr, selection, error);
         event.Flag("ok_enabled", selection.okEnabled).Word("answer", choose ? "choose" : "select")
-            .Hex("path", path).Hex("selected", selection.selectedItem).Emit();
+            .Hex("path", path).Hex("selected", selection.selectedItem);
+        if (watch.Valid()) event.Numbers("enableok", selection.enableOk);
+        else event.Null("enableok");
+        event.Emit();
         if (!selected) return Fail(error);
         if (!choose) continue;
         if (!selection.okEnabled) return Fail("OK is disabled for the chosen folder");

@@ -75,6 +75,14 @@ Event& Event::Words(const char* key, const std::vector<std::string>& words) {
     return *this;
 }
 
+Event& Event::Numbers(const char* key, const std::vector<int>& numbers) {
+    Key(key);
+    line_ += "[";
+    for (size_t i = 0; i < numbers.size(); ++i) line_ += (i ? "," : "") + std::to_string(numbers[i]);
+    line_ += "]";
+    return *this;
+}
+
 void Event::Emit() {
     std::fputs((line_ + "}\n").c_str(), stdout);
     std::fflush(stdout);

@@ -12,6 +12,7 @@ public:
     Event& Flag(const char* key, bool value);
     Event& Null(const char* key);
     Event& Words(const char* key, const std::vector<std::string>& words);
+    Event& Numbers(const char* key, const std::vector<int>& numbers);
     void Emit();
 
 private:
