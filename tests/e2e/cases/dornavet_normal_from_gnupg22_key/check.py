@@ -1,0 +1,10 @@
+# The registration as a Windows program reads it: REG_SZ, 260 bytes, zero-padded.
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import registry_value  # noqa: E402
+
+
+def check(ctx):
+    return registry_value.registration_problems(ctx, ctx.windows_work + "\\gnupg\\bin")
