@@ -56,6 +56,12 @@ def can_run_32bit():
 
 def build_64bit_programs():
     """Builds the same sources for x86-64 into build/windows64 and returns its bin folder."""
+    missing = [package for path, package in ((WINE64, "wine64"),
+                                             ("/usr/bin/x86_64-w64-mingw32-g++-posix",
+                                              "g++-mingw-w64-x86-64-posix"))
+               if not Path(path).exists()]
+    if missing:
+        raise RuntimeError("the 64-bit bench needs the Debian packages " + " ".join(missing))
     build = ROOT / "build" / "windows64"
     if not (build / "build.ninja").exists():
         toolchain = ROOT / "tests" / "e2e" / "mingw-x86_64.cmake"
