@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 # Runs the folder chooser's in-process test (chooser_test.exe) in a fresh Wine prefix of the bench.
-"""Usage: run_chooser.py   Exits non-zero when a row of the test fails.
+"""Usage: run_chooser.py [--bin FOLDER]   Exits non-zero when a row of the test fails.
 
 The prefix, display and choice of build (32-bit, or 64-bit where the kernel runs no 32-bit
 code) are the bench's own (wine_env.py, run_e2e.py)."""
 
+import argparse
 import shutil
 import sys
 from pathlib import Path
@@ -18,7 +19,12 @@ TEST_TIMEOUT = 1200  # seconds, a safety net only: the test's own driver gives u
 
 
 def main():
-    use_64bit, bin_dir = run_e2e.choose_programs()
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--bin", type=Path, help="take chooser_test.exe from this folder instead "
+                        "of the build (it must suit the prefix: 64-bit where 32-bit cannot run)")
+    options = parser.parse_args()
+    use_64bit, bin_dir = run_e2e.choose_programs(options.bin)
     session = wine_env.WineSession(use_64bit)
     try:
         session.start()
