@@ -10,6 +10,7 @@
 #include "enableok_watch.h"
 #include "handles.h"
 #include "report.h"
+#include "screenshot.h"
 #include "script.h"
 
 namespace {
@@ -21,6 +22,15 @@ const DWORD kFinalExitMs = 60000; // longest wait for the program to end after i
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, lstrlenA(prefix), prefix) == 0;
+}
+
+// BOXDRIVER_SHOTS names a folder: each dialog is also saved there, as the screen shows it
+// when its answer is about to go in, as <instance>-<n>.bmp; n counts the instance's box and
+// folder events from 1. tests/release/screenshots.py makes the guides' pictures so.
+std::string ShotFolder() {
+    char folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("BOXDRIVER_SHOTS", folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
 class Instance {
@@ -38,6 +48,7 @@ private:
     bool AnswerMessageBox(HWND box);
     bool AnswerFolderDialog(HWND dialog);
     bool Fail(const std::string& reason);
+    void Shoot(HWND dialog);
 
     const Script& script_;
     const std::vector<Step>& steps_;
@@ -45,7 +56,16 @@ private:
     size_t next_ = 0;
     KernelHandle process_, thread_;
     DWORD processId_ = 0;
+    int dialogEvents_ = 0;
 };
+
+void Instance::Shoot(HWND dialog) {
+    static const std::string folder = ShotFolder();
+    ++dialogEvents_;
+    if (folder.empty()) return;
+    SaveWindowPicture(dialog, folder + "\\" + std::to_string(number_) + "-" +
+                                  std::to_string(dialogEvents_) + ".bmp");
+}
 
 bool Instance::Start() {
     STARTUPINFOA startup = {};
@@ -122,6 +142,7 @@ bool Instance::AnswerMessageBox(HWND box) {
         return Fail("no answer left for this box");
     }
     event.Word("answer", answer).Emit();
+    Shoot(box);
     std::string error;
     if (!Press(box, answer, error)) return Fail(error);
     return WaitGone(box, kCloseMs) || Fail("the box stayed open after the answer");
@@ -145,6 +166,7 @@ bool Instance::AnswerFolderDialog(HWND dialog) {
         const bool choose = StartsWith(answer, "choose:");
         if (!choose && !StartsWith(answer, "select:")) {
             event.Flag("ok_enabled", reading.okEnabled).Word("answer", answer).Emit();
+            Shoot(dialog);
             std::string error;
             if (!Press(dialog, answer, error)) return Fail(error);
             break;
@@ -158,6 +180,7 @@ bool Instance::AnswerFolderDialog(HWND dialog) {
         if (watch.Valid()) event.Numbers("enableok", selection.enableOk);
         else event.Null("enableok");
         event.Emit();
+        Shoot(dialog);
         if (!selected) return Fail(error);
         if (!choose) continue;
         if (!selection.okEnabled) return Fail("OK is disabled for the chosen folder");
