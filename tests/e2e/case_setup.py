@@ -2,6 +2,7 @@
 """A case is tests/e2e/cases/<name>/ with case.json, optionally files/ and expected/ and a
 check.py; README.md in this folder describes the format."""
 
+import importlib.util
 import json
 import os
 import re
@@ -44,7 +45,8 @@ class Layout:
         return self.windows + ("\\" + relative.replace("/", "\\") if relative else "")
 
     def substitute(self, text):
-        return text.replace("{WORK}", self.windows).replace("{WORK_UNIX}", str(self.unix))
+        return (text.replace("{WORK}", self.windows).replace("{WORK_UNIX}", str(self.unix))
+                .replace("{WORK_UNIX_BACKSLASHED}", str(self.unix).replace("/", "\\")))
 
 
 def parse_mtime(value):
@@ -70,6 +72,8 @@ def place(layout, relative, source, bin_dir):
         shutil.copyfile(FIXTURE_CERTDATA, target)
     elif source == "{ARGSLOG}":
         shutil.copyfile(bin_dir / "argslog.exe", target)
+    elif source.startswith("bin:"):
+        shutil.copyfile(bin_dir / source[len("bin:"):], target)
     elif source.startswith("link:"):
         target.symlink_to(source[len("link:"):])
     elif source.startswith("file:"):
@@ -94,7 +98,17 @@ def prepare_work_folder(case, layout, bin_dir):
     for relative, value in case.spec.get("mtime", {}).items():
         stamp = parse_mtime(value)
         os.utime(layout.unix_path(relative), (stamp, stamp), follow_symlinks=False)
+    if case.spec.get("setup"):
+        run_setup(case, layout)
     return program_at
+
+
+def run_setup(case, layout):
+    """A case's own preparation beyond the tables: setup(layout) of the file "setup" names."""
+    spec = importlib.util.spec_from_file_location(f"setup_{case.name}", case.folder / case.spec["setup"])
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    module.setup(layout)
 
 
 def age_folders(work):
@@ -159,7 +173,9 @@ def write_script(case, layout, program_at, path):
     command = '"' + layout.windows_path(program_at) + '"'
     if case.spec.get("args"):
         command += " " + case.spec["args"]
-    cwd = layout.windows_path(case.spec.get("cwd", ""))
+    cwd = case.spec.get("cwd", "")
+    if not re.match(r"[A-Za-z]:\\", cwd):  # a drive path is taken as it is
+        cwd = layout.windows_path(cwd)
     lines = [f"run {command}", f"dir {cwd}", f"wait {case.spec.get('wait_ms', 20000)}"]
     lines += script_lines(case.spec.get("answers", []))
     text = "\r\n".join(layout.substitute(line) for line in lines) + "\r\n"
