@@ -1,0 +1,139 @@
+// gpgstub: stands in for gpgsm.exe where the output must be shaped byte by byte: stdout and
+// stderr written in turn, control bytes, megabytes. Logs its start as argslog does, plus the
+// window flags it was given, and replays "<own path>.plan".
+//
+// Plan lines (CR LF or LF): "out TEXT" / "err TEXT" write TEXT and CR LF to stdout / stderr;
+// "part TEXT" writes TEXT to stdout without a line end; "fill N" writes N bytes of
+// filler lines to stdout; "exit N" sets the exit code. In TEXT, \xHH is one byte, \t a tab
+// and \\ a backslash; every other byte passes unchanged.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string OwnPath() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+bool ReadWhole(const std::string& path, std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    std::fclose(file);
+    return true;
+}
+
+const char* HandleKind(DWORD which) {
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return "none";
+    switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK: return "file";
+    case FILE_TYPE_PIPE: return "pipe";
+    case FILE_TYPE_CHAR: return "char";
+    default: return "unknown";
+    }
+}
+
+// The same fields as argslog's log, so a case checks either the same way, and the
+// STARTUPINFO flags and show state that tell whether the window was hidden.
+void AppendLog(const std::string& logPath) {
+    char directory[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof directory, directory);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "priority: 0x%lx\r\nstartflags: 0x%lx\r\nshow: %u\r\n",
+                  static_cast<unsigned long>(GetPriorityClass(GetCurrentProcess())),
+                  static_cast<unsigned long>(startup.dwFlags), static_cast<unsigned>(startup.wShowWindow));
+    std::string entry = std::string("cmdline: ") + GetCommandLineA() + "\r\n" +
+                        "cwd: " + directory + "\r\n" +
+                        "stdin: " + HandleKind(STD_INPUT_HANDLE) + "\r\n" +
+                        "stdout: " + HandleKind(STD_OUTPUT_HANDLE) + "\r\n" +
+                        "stderr: " + HandleKind(STD_ERROR_HANDLE) + "\r\n" + numbers + "\r\n";
+    HANDLE log = CreateFileA(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(log, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+    CloseHandle(log);
+}
+
+std::string Unescape(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            bytes += text[i];
+        } else if (text[i + 1] == 't') {
+            bytes += '\t';
+            ++i;
+        } else if (text[i + 1] == '\\') {
+            bytes += '\\';
+            ++i;
+        } else if (text[i + 1] == 'x' && i + 3 < text.size()) {
+            bytes += static_cast<char>(std::strtoul(text.substr(i + 2, 2).c_str(), nullptr, 16));
+            i += 3;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
+// Each write goes straight to the handle, so the order of stdout and stderr writes is
+// the order in which they reach a shared file.
+void Write(DWORD which, const std::string& bytes) {
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    for (size_t done = 0; done < bytes.size();) {
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
+            written == 0)
+            return;
+        done += written;
+    }
+}
+
+void Fill(unsigned long count) {
+    const std::string line = "gpgsm: filler line of the stand-in, written to make the output long\r\n";
+    std::string block;
+    while (block.size() + line.size() <= 65536) block += line;
+    while (count >= block.size()) {
+        Write(STD_OUTPUT_HANDLE, block);
+        count -= static_cast<unsigned long>(block.size());
+    }
+    Write(STD_OUTPUT_HANDLE, block.substr(0, count));
+}
+
+}  // namespace
+
+int main() {
+    const std::string self = OwnPath();
+    AppendLog(self + ".log");
+    std::string plan;
+    ReadWhole(self + ".plan", plan);
+    int code = 0;
+    size_t start = 0;
+    while (start < plan.size()) {
+        size_t end = plan.find('\n', start);
+        if (end == std::string::npos) end = plan.size();
+        std::string line = plan.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t blank = line.find(' ');
+        const std::string verb = line.substr(0, blank);
+        const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
+        if (verb == "out") Write(STD_OUTPUT_HANDLE, Unescape(rest) + "\r\n");
+        else if (verb == "err") Write(STD_ERROR_HANDLE, Unescape(rest) + "\r\n");
+        else if (verb == "part") Write(STD_OUTPUT_HANDLE, Unescape(rest));
+        else if (verb == "fill") Fill(std::strtoul(rest.c_str(), nullptr, 10));
+        else if (verb == "exit") code = std::atoi(rest.c_str());
+    }
+    return code;
+}
