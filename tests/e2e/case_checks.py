@@ -59,10 +59,13 @@ def expected_box(program, entry, layout):
         return {"event": "folder", "caption": entry.get("caption", texts.TITLES[program]),
                 "text": entry.get("instruction", texts.CHOOSE_GPGSM_FOLDER),
                 **{key: entry[key] for key in ("ok_enabled", "enableok") if key in entry}}
-    name, *arguments = entry["text"] if isinstance(entry["text"], list) else [entry["text"]]
-    box = texts.PROGRAM_BOXES[program][name]
-    text = box.text % tuple(expand_argument(layout, a) for a in arguments) if arguments else box.text
-    return {"event": "box", "name": name, "caption": entry.get("caption", texts.TITLES[program]),
+    if "raw" in entry:  # a box of a program outside texts.py, such as the bench's own
+        name, box, text = entry["raw"], texts.Box(entry["flags"], entry["raw"]), entry["raw"]
+    else:
+        name, *arguments = entry["text"] if isinstance(entry["text"], list) else [entry["text"]]
+        box = texts.PROGRAM_BOXES[program][name]
+        text = box.text % tuple(expand_argument(layout, a) for a in arguments) if arguments else box.text
+    return {"event": "box", "name": name, "caption": entry.get("caption", texts.TITLES.get(program, program)),
             "text": text, "icon": entry.get("icon", texts.icon_of(box.flags)),
             "buttons": entry.get("buttons", texts.buttons_of(box.flags))}
 
