@@ -8,6 +8,9 @@
 
 namespace screenshot_detail {
 
+const int kSettleCopies = 30;
+const DWORD kSettleStepMs = 100;
+
 struct ScreenDc {
     HDC dc = GetDC(nullptr);
     ~ScreenDc() { ReleaseDC(nullptr, dc); }
@@ -49,21 +52,33 @@ inline bool SaveWindowPicture(HWND window, const std::string& path) {
     Bitmap bitmap;
     bitmap.bitmap = CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap.bitmap || !memory.dc) return false;
-    HGDIOBJ previous = SelectObject(memory.dc, bitmap.bitmap);
-    const bool copied = BitBlt(memory.dc, 0, 0, width, height, screen.dc, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory.dc, previous);
-    GdiFlush();
-    if (!copied) return false;
-
     const DWORD stride = (width * 3 + 3) & ~3u;
+    const size_t size = static_cast<size_t>(stride) * height;
+
+    // A box may show its icon before its text: ask for a whole repaint, then copy the
+    // screen until two copies a moment apart agree.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    std::string last;
+    for (int attempt = 0; attempt < kSettleCopies; ++attempt) {
+        Sleep(kSettleStepMs);
+        HGDIOBJ previous = SelectObject(memory.dc, bitmap.bitmap);
+        const bool copied = BitBlt(memory.dc, 0, 0, width, height, screen.dc, rect.left, rect.top, SRCCOPY);
+        SelectObject(memory.dc, previous);
+        GdiFlush();
+        if (!copied) return false;
+        std::string now(static_cast<const char*>(bits), size);
+        if (now == last) break;
+        last.swap(now);
+    }
+
     BITMAPFILEHEADER header = {};
     header.bfType = 0x4D42;  // "BM"
     header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = header.bfOffBits + stride * height;
+    header.bfSize = static_cast<DWORD>(header.bfOffBits + size);
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     const bool written = std::fwrite(&header, sizeof header, 1, file) == 1 &&
                          std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
-                         std::fwrite(bits, stride * height, 1, file) == 1;
+                         std::fwrite(bits, size, 1, file) == 1;
     return std::fclose(file) == 0 && written;
 }
