@@ -17,6 +17,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import case_checks  # noqa: E402
 import case_setup  # noqa: E402
 import wine_env  # noqa: E402
+from https import loopback  # noqa: E402  (the download cases' server)
 
 CASES = Path(__file__).resolve().parent / "cases"
 DRIVER_TIMEOUT = 300  # seconds for one case's whole driver run, a safety net only
@@ -74,11 +75,12 @@ def run_case(session, case, bin_dir):
     script_name = case.name + ".script"
     case_setup.write_script(case, layout, program_at, session.drive_c / "bench" / script_name)
     started = time.time()
-    events = drive(session, case, layout, script_name)
+    with loopback.serve(session, case, layout, bin_dir) as served:
+        events = drive(session, case, layout, script_name)
     if events is None:
-        return [f"the driver did not finish within {DRIVER_TIMEOUT} s"]
+        return [f"the driver did not finish within {DRIVER_TIMEOUT} s"] + served.problems
     window = (started, time.time())
-    return case_checks.check_case(case, layout, session, events, before, window)
+    return case_checks.check_case(case, layout, session, events, before, window) + served.problems
 
 
 def main():
@@ -110,6 +112,7 @@ def main():
             if problems:
                 failed.append(case.name)
     finally:
+        ca_left = loopback.finish(session)  # the download cases' CA out of the prefix
         if options.keep:
             print(f"Wine prefix kept in {session.prefix}")
             session.wineserver(["-k"])
@@ -119,7 +122,7 @@ def main():
     print(f"e2e: {len(cases) - len(failed)} passed, {len(failed)} failed")
     if failed:
         print("failed: " + " ".join(failed))
-    return 1 if failed else 0
+    return 1 if failed or ca_left else 0
 
 
 if __name__ == "__main__":

@@ -48,6 +48,8 @@ QUELBRIN = {
     "download_error_3": Box(0x10, "certdata.txt のダウンロードに失敗しました。 (3)"),
     "download_error_4": Box(0x10, "certdata.txt のダウンロードに失敗しました。 (4)"),
     "download_error_5": Box(0x10, "certdata.txt のダウンロードに失敗しました。 (5)"),
+    # the answer was no usable root list (not a whole body, or nothing trusted in it)
+    "download_error_6": Box(0x10, "certdata.txt のダウンロードに失敗しました。 (6)"),
     # root list parser
     "certdata_not_found": Box(0x10, "Mozilla のルート証明書リスト (certdata.txt) が存在しません。"),
     "certdata_read_failed": Box(0x10, "certdata.txt の読込に失敗しました。"),
@@ -107,6 +109,14 @@ DORNAVET = {
 }
 
 PROGRAM_BOXES = {"quelbrin": {**SHARED, **QUELBRIN}, "dornavet": {**SHARED, **DORNAVET}}
+
+# quelbrin_testurl is quelbrin fetching from the bench's loopback server, whose host name its
+# prompts show instead.
+TEST_DOWNLOAD_HOST = "localhost"
+TITLES["quelbrin_testurl"] = TITLES["quelbrin"]
+PROGRAM_BOXES["quelbrin_testurl"] = {
+    name: Box(box.flags, box.text.replace(DOWNLOAD_HOST, TEST_DOWNLOAD_HOST))
+    for name, box in PROGRAM_BOXES["quelbrin"].items()}
 
 ICONS = {0x00: "none", 0x10: "error", 0x20: "question", 0x30: "warning", 0x40: "information"}
 BUTTONS = {0: ["ok"], 1: ["ok", "cancel"], 2: ["abort", "retry", "ignore"],
