@@ -3,9 +3,9 @@
 // window flags it was given, and replays "<own path>.plan".
 //
 // Plan lines (CR LF or LF): "out TEXT" / "err TEXT" write TEXT and CR LF to stdout / stderr;
-// "part TEXT" writes TEXT to stdout without a line end; "fill N" writes N bytes of
-// filler lines to stdout; "exit N" sets the exit code. In TEXT, \xHH is one byte, \t a tab
-// and \\ a backslash; every other byte passes unchanged.
+// "fill N" writes whole filler lines, N bytes or a little more, to stdout; "exit N" sets
+// the exit code. In TEXT, \xHH is one byte, \t a tab and \\ a backslash; every other
+// byte passes unchanged.
 #include <windows.h>
 
 #include <cstdio>
@@ -100,15 +100,15 @@ void Write(DWORD which, const std::string& bytes) {
     }
 }
 
+// Whole filler lines, at least `count` bytes, so that what follows starts a line.
 void Fill(unsigned long count) {
     const std::string line = "gpgsm: filler line of the stand-in, written to make the output long\r\n";
     std::string block;
     while (block.size() + line.size() <= 65536) block += line;
-    while (count >= block.size()) {
+    unsigned long written = 0;
+    for (; written + block.size() <= count; written += static_cast<unsigned long>(block.size()))
         Write(STD_OUTPUT_HANDLE, block);
-        count -= static_cast<unsigned long>(block.size());
-    }
-    Write(STD_OUTPUT_HANDLE, block.substr(0, count));
+    for (; written < count; written += static_cast<unsigned long>(line.size())) Write(STD_OUTPUT_HANDLE, line);
 }
 
 }  // namespace
@@ -131,7 +131,6 @@ int main() {
         const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
         if (verb == "out") Write(STD_OUTPUT_HANDLE, Unescape(rest) + "\r\n");
         else if (verb == "err") Write(STD_ERROR_HANDLE, Unescape(rest) + "\r\n");
-        else if (verb == "part") Write(STD_OUTPUT_HANDLE, Unescape(rest));
         else if (verb == "fill") Fill(std::strtoul(rest.c_str(), nullptr, 10));
         else if (verb == "exit") code = std::atoi(rest.c_str());
     }
