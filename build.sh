@@ -15,3 +15,7 @@ for program in quelbrin dornavet; do
     fi
 done
 ls -l dist
+
+# The release proper: programs, guides, license, zip and SHA256SUMS (signed when
+# ORVAK_SIGN_KEY and ORVAK_SIGN_CERT are set).
+sh tools/release.sh

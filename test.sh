@@ -25,3 +25,6 @@ echo "== Windows build"
 
 echo "== end to end under Wine"
 python3 tests/e2e/run_e2e.py
+
+echo "== release checks"
+sh tests/release/run_release_tests.sh
