@@ -85,6 +85,9 @@ fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp -R "$dist" "$stage/$package"
+# Modes too go into the zip: the same for every umask.
+find "$stage/$package" -type d -exec chmod 0755 {} +
+find "$stage/$package" -type f -exec chmod 0644 {} +
 find "$stage/$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$stage" && find "$package" -type f | LC_ALL=C sort |
     TZ=UTC zip -q -X -D -@ "$dist/$package.zip")
