@@ -87,7 +87,10 @@ bool Receive(HINTERNET url, HANDLE file, const char*& failure)
         probe.Feed(buffer.data(), received);
         total += received;
     }
-    if ((hasLength && total != announced) || !probe.found) {
+    // A transfer cut short is not always told apart from a whole one (a chunked
+    // answer dropped before its last chunk reads like a complete body), but a cut
+    // lands inside a line far more often than right after one.
+    if ((hasLength && total != announced) || !probe.found || !probe.EndsWithLineEnd()) {
         failure = kTextDownloadFailed6;
         return false;
     }

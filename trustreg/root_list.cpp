@@ -92,6 +92,8 @@ void RootListProbe::Feed(const char* data, size_t size)
         return window.size() >= marker.size() &&
                std::string_view(window).substr(window.size() - marker.size()) == marker;
     };
+    if (size > 0)
+        lastByte = data[size - 1];
     for (size_t i = 0; i < size && !ended && !found; ++i) {
         char c = data[i];
         if (c == '\0') {

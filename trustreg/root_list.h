@@ -19,7 +19,8 @@ TrustEntries GatherTrustEntries(std::string_view rootList);
 
 // Watches a root list arrive piece by piece and tells, with memory that does not grow
 // with the list, whether GatherTrustEntries would find at least one trusted entry in
-// the bytes fed so far. A download is kept only when it would.
+// the bytes fed so far. A download is kept only when it would and, since Mozilla's
+// list ends with a line end, when the bytes end with one (see EndsWithLineEnd).
 struct RootListProbe {
     bool found = false;
     bool ended = false;          // a NUL byte ended the text
@@ -34,8 +35,10 @@ struct RootListProbe {
     bool notTrustedLine = false;
     bool pendingFingerprint = false;
     int pendingClass = 0;        // 0 none, 1 trusted, 2 distrusted
+    char lastByte = '\0';         // the last byte fed, whatever came before it
 
     void Feed(const char* data, size_t size);
+    bool EndsWithLineEnd() const { return lastByte == '\n' || lastByte == '\r'; }
 
 private:
     void EndLine();
