@@ -11,7 +11,7 @@ from types import SimpleNamespace
 import texts
 
 HEX_FIELDS = ("caption", "text", "path", "selected")
-STAMP = rb"(\d{4}/\d{2}/\d{2}(?: \d{1,2}:\d{2}:\d{2})?)"
+STAMP = rb"(\d{4}/\d{1,2}/\d{1,2}(?: \d{1,2}:\d{2}:\d{2})?)"
 
 
 def show(data):
@@ -36,9 +36,9 @@ def decode_events(stdout):
 
 
 def date_text(timestamp):
-    """A date as quelbrin shows it with Japanese regional settings."""
+    """A date as quelbrin shows it with Wine's Japanese regional settings (yyyy/M/d H:mm:ss)."""
     moment = datetime.fromtimestamp(timestamp)
-    text = f"{moment.year:04d}/{moment.month:02d}/{moment.day:02d}"
+    text = f"{moment.year:04d}/{moment.month}/{moment.day}"
     if (moment.hour, moment.minute, moment.second) != (0, 0, 0):
         text += f" {moment.hour}:{moment.minute:02d}:{moment.second:02d}"
     return text
