@@ -205,7 +205,7 @@ def main():
         session.start()
         session.import_registry(FONTS)
         run_e2e.install_bench_programs(session, bin_dir)
-        for helper in ("showbox.exe", "holdname.exe", "holdopen.exe"):
+        for helper in ("showbox.exe", "holdname.exe"):  # the bench's server brings its own
             shutil.copyfile(bin_dir / helper, session.drive_c / "bench" / helper)
         taken = {}
         for case in dict.fromkeys(source[0] for source in chosen.values() if source):
