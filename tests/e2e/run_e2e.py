@@ -83,6 +83,14 @@ def run_case(session, case, bin_dir):
     return case_checks.check_case(case, layout, session, events, before, window) + served.problems
 
 
+def run_case_guarded(session, case, bin_dir):
+    """A case whose own setup or check breaks fails alone; the run goes on with the next."""
+    try:
+        return run_case(session, case, bin_dir)
+    except Exception as error:  # reported as the case's failure, with what broke
+        return [f"bench error: {type(error).__name__}: {error}"]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -104,7 +112,7 @@ def main():
         install_bench_programs(session, bin_dir)
         for case in cases:
             started = time.time()
-            problems = run_case(session, case, bin_dir)
+            problems = run_case_guarded(session, case, bin_dir)
             status = "FAIL" if problems else "ok"
             print(f"{status:4} {case.name} ({time.time() - started:.1f} s)", flush=True)
             for problem in problems:
@@ -116,7 +124,8 @@ def main():
         if options.keep:
             print(f"Wine prefix kept in {session.prefix}")
             session.wineserver(["-k"])
-            session.xvfb and session.xvfb.terminate()
+            if session.xvfb:
+                session.xvfb.terminate()
         else:
             session.stop()
     print(f"e2e: {len(cases) - len(failed)} passed, {len(failed)} failed")

@@ -66,7 +66,9 @@ def build_64bit_programs():
     if not (build / "build.ninja").exists():
         toolchain = ROOT / "tests" / "e2e" / "mingw-x86_64.cmake"
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja",
-                        f"-DCMAKE_TOOLCHAIN_FILE={toolchain}", "-DCMAKE_BUILD_TYPE=MinSizeRel"],
+                        f"-DCMAKE_TOOLCHAIN_FILE={toolchain}", "-DCMAKE_BUILD_TYPE=MinSizeRel",
+                        # set from the start: some lists read it before CTest defines it
+                        "-DBUILD_TESTING=ON"],
                        check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", str(build), "-j2"], check=True, stdout=subprocess.DEVNULL)
     return build / "bin"
