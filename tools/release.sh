@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the release folder from the built programs: the programs, their guides, the
-# license, a zip of them all and SHA256SUMS.
+# license and third-party notices, a zip of them all and SHA256SUMS.
 #
 # Usage: tools/release.sh [BIN_DIR [DIST_DIR]]   (defaults: build/windows/bin, dist)
 #
@@ -52,6 +52,8 @@ for file in $programs; do
     cp "$bin/$file" "$dist/$file"
 done
 cp "$root/LICENSE" "$dist/LICENSE.txt"
+# The statically linked GCC and mingw-w64 run time asks for its notices to travel along.
+cp "$root/docs/THIRD-PARTY-NOTICES.txt" "$dist/THIRD-PARTY-NOTICES.txt"
 for file in $guides; do
     cp "$root/docs/$file" "$dist/docs/$file"
 done
