@@ -1,6 +1,7 @@
 // Calls InternetOpenA once, after limiting the DLL search to the system folder when asked
-// ("restrict"). Built twice: importing wininet.dll at start, and delayed.
-// Prints whether it got a handle; exit code 0 with a handle, 1 without.
+// ("restrict"). Built three times: importing wininet.dll at start, delayed, and delayed
+// with the programs' delay-load hook. Prints whether it got a handle; exit code 0 with a
+// handle, 1 without.
 #include <windows.h>
 
 #include <wininet.h>
