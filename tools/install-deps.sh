@@ -4,7 +4,8 @@ set -eu
 
 packages="cmake ninja-build g++ clang libgtest-dev libbenchmark-dev
  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
- wine wine32:i386 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho
+ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+ wine wine32:i386 wine64 xvfb xauth locales fonts-ipafont-gothic fonts-ipafont-mincho
  gnupg gpgsm gpg-agent openssl osslsigncode python3 zip imagemagick"
 
 missing=""
