@@ -25,7 +25,8 @@ static bool DeleteWithShell(const std::string& nameList)
 void RemoveJapaneseCatalogue(const std::string& gnupgDirectory, RunMode mode)
 {
     std::string nameList = CatalogueNameList(gnupgDirectory);
-    if (!PathExists(nameList.c_str())) {
+    std::string path = nameList.c_str(); // the list's one name
+    if (!PathExists(path)) {
         if (mode == RunMode::RemoveLanguage)
             ShowBox(kTitle, kTextNoCatalogue, MB_ICONINFORMATION | MB_OK);
         return;

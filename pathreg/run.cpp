@@ -26,7 +26,8 @@ int ExitCodeOf(Next next)
     return next == Next::EndWithMinusOne ? -1 : 0;
 }
 
-int Ask(const char* pattern, const std::string& directory, UINT flags)
+// A box whose text names a directory in place of its "%s".
+int ShowFormatted(const char* pattern, const std::string& directory, UINT flags)
 {
     return ShowBox(kTitle, FormatText(pattern, {directory}), flags);
 }
@@ -60,7 +61,7 @@ bool RemoveRegistration()
 // -reg with a registration: delete it once the user agrees.
 Next OfferRemoval(const std::string& registered)
 {
-    if (Ask(kTextAskRemoval, registered, MB_ICONWARNING | MB_YESNO) != IDYES)
+    if (ShowFormatted(kTextAskRemoval, registered, MB_ICONWARNING | MB_YESNO) != IDYES)
         return Next::EndWithZero;
     if (!RemoveRegistration())
         return Next::EndWithMinusOne;
@@ -72,7 +73,7 @@ Next OfferRemoval(const std::string& registered)
 // user wants to go on.
 Next OfferRepair(const std::string& registered)
 {
-    if (Ask(kTextAskRemoveInvalid, registered, MB_ICONWARNING | MB_YESNO) != IDYES)
+    if (ShowFormatted(kTextAskRemoveInvalid, registered, MB_ICONWARNING | MB_YESNO) != IDYES)
         return Next::EndWithZero;
     if (!RemoveRegistration())
         return Next::EndWithMinusOne;
@@ -104,7 +105,7 @@ Next CheckRegistration(const std::string& registered, RunMode mode)
         break;
     }
     if (HoldsGnuPG(registered)) {
-        Ask(kTextRegistered, registered, MB_ICONINFORMATION | MB_OK);
+        ShowFormatted(kTextRegistered, registered, MB_ICONINFORMATION | MB_OK);
         return Next::EndWithZero;
     }
     return OfferRepair(registered);
@@ -150,7 +151,7 @@ Next LocateGnuPG(const std::string& registered, PathField& gnupgDirectory)
 // Writes the registration once the user agrees.
 Next Register(const PathField& gnupgDirectory)
 {
-    if (Ask(kTextAskRegister, gnupgDirectory.Text(), MB_ICONINFORMATION | MB_OKCANCEL) != IDOK)
+    if (ShowFormatted(kTextAskRegister, gnupgDirectory.Text(), MB_ICONINFORMATION | MB_OKCANCEL) != IDOK)
         return Next::EndWithZero;
     if (!WriteRegistration(gnupgDirectory)) {
         ShowBox(kTitle, kTextRegisterFailed, MB_ICONERROR | MB_OK);
