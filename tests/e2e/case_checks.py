@@ -216,10 +216,10 @@ def check_registry(expect, session, layout):
 
 
 def run_hook(case, layout, session, events):
-    hook = case.folder / case.spec["check"]
-    spec = importlib.util.spec_from_file_location(f"check_{case.name}", hook)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    hook = case.folder / case.definition["check"]
+    module_spec = importlib.util.spec_from_file_location(f"check_{case.name}", hook)
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     context = SimpleNamespace(work=layout.unix, windows_work=layout.windows, events=events,
                               session=session, case_folder=case.folder)
     try:
@@ -236,6 +236,6 @@ def check_case(case, layout, session, events, before, window):
     problems += check_files(expect, layout, before, window)
     problems += check_argslog(expect, layout)
     problems += check_registry(expect, session, layout)
-    if case.spec.get("check") and not problems:
+    if case.definition.get("check") and not problems:
         problems += run_hook(case, layout, session, events)
     return problems

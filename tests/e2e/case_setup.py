@@ -25,9 +25,9 @@ class Case:
     def __init__(self, folder):
         self.folder = Path(folder)
         self.name = self.folder.name
-        self.spec = json.loads((self.folder / "case.json").read_text(encoding="utf-8"))
-        self.program = self.spec["program"]
-        self.expect = self.spec.get("expect", {})
+        self.definition = json.loads((self.folder / "case.json").read_text(encoding="utf-8"))
+        self.program = self.definition["program"]
+        self.expect = self.definition.get("expect", {})
 
 
 class Layout:
@@ -88,26 +88,26 @@ def prepare_work_folder(case, layout, bin_dir):
     files = case.folder / "files"
     if files.is_dir():
         shutil.copytree(files, layout.unix, symlinks=True, dirs_exist_ok=True)
-    for relative, source in case.spec.get("place", {}).items():
+    for relative, source in case.definition.get("place", {}).items():
         place(layout, relative, source, bin_dir)
-    program_at = case.spec.get("program_at", case.program + ".exe")
+    program_at = case.definition.get("program_at", case.program + ".exe")
     program_path = layout.unix_path(program_at)
     program_path.parent.mkdir(parents=True, exist_ok=True)
     shutil.copyfile(bin_dir / (case.program + ".exe"), program_path)
     age_folders(layout.unix)
-    for relative, value in case.spec.get("mtime", {}).items():
+    for relative, value in case.definition.get("mtime", {}).items():
         stamp = parse_mtime(value)
         os.utime(layout.unix_path(relative), (stamp, stamp), follow_symlinks=False)
-    if case.spec.get("setup"):
+    if case.definition.get("setup"):
         run_setup(case, layout)
     return program_at
 
 
 def run_setup(case, layout):
     """A case's own preparation beyond the tables: setup(layout) of the file "setup" names."""
-    spec = importlib.util.spec_from_file_location(f"setup_{case.name}", case.folder / case.spec["setup"])
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location(f"setup_{case.name}", case.folder / case.definition["setup"])
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     module.setup(layout)
 
 
@@ -152,7 +152,7 @@ def registry_import_text(case, layout):
     """REGEDIT4 text that deletes the programs' keys and adds the case's values."""
     lines = ["REGEDIT4", ""]
     lines += [f"[-{key}]" for key in CLEAN_KEYS]
-    for value in case.spec.get("registry", []):
+    for value in case.definition.get("registry", []):
         lines += ["", f"[{full_key(value['key'])}]"]
         name = "@" if value.get("name", "") == "" else reg_quote(value["name"])
         lines.append(f"{name}={reg_data(layout, value)}")
@@ -171,12 +171,12 @@ def script_lines(answers):
 
 def write_script(case, layout, program_at, path):
     command = '"' + layout.windows_path(program_at) + '"'
-    if case.spec.get("args"):
-        command += " " + case.spec["args"]
-    cwd = case.spec.get("cwd", "")
+    if case.definition.get("args"):
+        command += " " + case.definition["args"]
+    cwd = case.definition.get("cwd", "")
     if not re.match(r"[A-Za-z]:\\", cwd):  # a drive path is taken as it is
         cwd = layout.windows_path(cwd)
-    lines = [f"run {command}", f"dir {cwd}", f"wait {case.spec.get('wait_ms', 20000)}"]
-    lines += script_lines(case.spec.get("answers", []))
+    lines = [f"run {command}", f"dir {cwd}", f"wait {case.definition.get('wait_ms', 20000)}"]
+    lines += script_lines(case.definition.get("answers", []))
     text = "\r\n".join(layout.substitute(line) for line in lines) + "\r\n"
     path.write_bytes(text.encode("cp932"))

@@ -55,7 +55,7 @@ def install_bench_programs(session, bin_dir):
 
 
 def drive(session, case, layout, script_name):
-    env = {k: layout.substitute(v) for k, v in case.spec.get("env", {}).items()}
+    env = {k: layout.substitute(v) for k, v in case.definition.get("env", {}).items()}
     args = ["C:\\bench\\boxdriver.exe", "C:\\bench\\" + script_name]
     try:
         result = session.wine(args, timeout=DRIVER_TIMEOUT, extra_env=env, check=False)
@@ -102,7 +102,7 @@ def main():
     options = parser.parse_args()
     cases = find_cases(options.cases)
     if options.list:
-        print("\n".join(f"{c.name}: {c.spec.get('about', '')}" for c in cases))
+        print("\n".join(f"{c.name}: {c.definition.get('about', '')}" for c in cases))
         return 0
     use_64bit, bin_dir = choose_programs(options.bin)
     session = wine_env.WineSession(use_64bit)

@@ -45,7 +45,7 @@ def programs():
 
 
 def serve(session, case, layout, bin_dir):
-    if "download" not in case.spec:
+    if "download" not in case.definition:
         return contextlib.nullcontext(None)
     if loopback is None:
         raise RuntimeError(f"{case.name} needs the bench's loopback server (tests/e2e/https)")
@@ -55,7 +55,7 @@ def serve(session, case, layout, bin_dir):
 def run_case(session, case, bin_dir):
     layout = case_setup.Layout(session, case)
     program_at = case_setup.prepare_work_folder(case, layout, bin_dir)
-    for relative, name in case.spec.get("bin_files", {}).items():
+    for relative, name in case.definition.get("bin_files", {}).items():
         shutil.copyfile(bin_dir / name, layout.unix_path(relative))
     before = case_setup.snapshot(layout, case.expect.get("unchanged", []))
     session.import_registry(case_setup.registry_import_text(case, layout))

@@ -102,7 +102,7 @@ class NameHolder:
 
     def __init__(self, session, case):
         self.process = None
-        name = case.spec.get("hold_name")
+        name = case.definition.get("hold_name")
         if not name:
             return
         self.held = session.temp / f"{case.name}.held"

@@ -244,7 +244,7 @@ def _port_turn():
 @contextlib.contextmanager
 def serve(session, case, layout, bin_dir):
     """Runs the case's server (and file holder) around the body of the with statement."""
-    download = case.spec.get("download")
+    download = case.definition.get("download")
     if download is None:
         yield Served()
         return
