@@ -26,5 +26,8 @@ echo "== Windows build"
 echo "== end to end under Wine"
 python3 tests/e2e/run_e2e.py
 
+echo "== folder chooser in process under Wine"
+python3 tests/e2e/run_chooser.py
+
 echo "== release checks"
 sh tests/release/run_release_tests.sh
