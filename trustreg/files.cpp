@@ -49,6 +49,11 @@ static bool WriteAll(HANDLE file, const std::string& bytes)
 
 bool ReplaceFileContent(const std::string& path, const std::string& bytes)
 {
+    // Windows refuses to replace a read-only file, but Wine's MoveFileEx replaces it (and
+    // drops the mark); refusing here keeps the owner's read-only file as it is on both.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
     std::string temporary = path + ".tmp";
     bool whole;
     {
