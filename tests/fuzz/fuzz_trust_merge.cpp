@@ -14,6 +14,7 @@
 #include "common/bytes.h"
 #include "trustreg/home_line.h"
 #include "trustreg/root_list.h"
+#include "trustreg/substring_index.h"
 #include "trustreg/trust_list.h"
 
 namespace {
@@ -195,6 +196,42 @@ void CheckMerge(std::string_view trustList, const TrustEntries& entries)
     Check(second == expected, "re-merging gives the same bytes apart from the stamp", second);
 }
 
+// The substring index driven directly, line by line. A line's first byte picks
+// what its other bytes do: modulo 4, 0 appends them, 1 looks them up (in both,
+// '|' stands for LF and '~' for CR), and otherwise the whole line is looked up
+// and, when absent, appended with CR LF, as the parser does with a fingerprint.
+// The limits and the tag width come from the input's size, so that across inputs
+// the window sets collide, fill up and give way to the automaton at every point.
+void CheckSubstringIndex(std::string_view script)
+{
+    SubstringIndex::Settings settings;
+    const uint32_t tagMasks[] = {0, 1, 0xFF, 0xFFFFFFFFu};
+    settings.tagMask = tagMasks[script.size() % 4];
+    settings.maxLengths = 1 + script.size() / 4 % 5;
+    settings.windowsPerTextByte = script.size() / 20 % 2 ? 1 : 1000;
+    SubstringIndex index(settings);
+    std::string gathered;
+    for (const std::string& line : SplitLines(script)) {
+        const int op = line.empty() ? 2 : static_cast<unsigned char>(line[0]) % 4;
+        std::string rest = line.empty() ? std::string() : line.substr(1);
+        for (char& c : rest)
+            c = c == '|' ? '\n' : c == '~' ? '\r' : c;
+        if (op == 0) {
+            index.Append(rest);
+            gathered += rest;
+            continue;
+        }
+        const std::string& query = op == 1 ? rest : line;
+        bool present = gathered.find(query) != std::string::npos;
+        Check(index.Contains(query) == present, "the index answers as a plain search", query);
+        if (op != 1 && !present) {
+            std::string entry = line + "\r\n";
+            index.Append(entry);
+            gathered += entry;
+        }
+    }
+}
+
 void CheckHome(std::string_view output)
 {
     std::string home = ReadHomeDirectory(output);
@@ -250,6 +287,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(entries.distrusted == model.distrusted, "distrusted entries as by a plain search", entries.distrusted);
     CheckEntryText(entries.trusted, false);
     CheckEntryText(entries.distrusted, true);
+    CheckSubstringIndex(parts[0]);
 
     CheckMerge(parts[1], entries);
     CheckHome(parts[2]);
