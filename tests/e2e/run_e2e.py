@@ -57,11 +57,17 @@ def install_bench_programs(session, bin_dir):
 def drive(session, case, layout, script_name):
     env = {k: layout.substitute(v) for k, v in case.definition.get("env", {}).items()}
     args = ["C:\\bench\\boxdriver.exe", "C:\\bench\\" + script_name]
-    try:
-        result = session.wine(args, timeout=DRIVER_TIMEOUT, extra_env=env, check=False)
-    except subprocess.TimeoutExpired:
-        session.restart_wineserver()
-        return None
+    # Once in a while Wine fails to start the driver itself: it then reports nothing at all,
+    # not even that it started the program under test. Only that is tried again, once.
+    for attempt in (1, 2):
+        try:
+            result = session.wine(args, timeout=DRIVER_TIMEOUT, extra_env=env, check=False)
+        except subprocess.TimeoutExpired:
+            session.restart_wineserver()
+            return None
+        if result.stdout.strip() or attempt == 2:
+            break
+        print(f"     (the driver reported nothing, exit {result.returncode}; starting it again)")
     # Kept beside the script, for a look with --keep.
     (session.drive_c / "bench" / (case.name + ".events")).write_bytes(result.stdout)
     return case_checks.decode_events(result.stdout)
